@@ -1,0 +1,87 @@
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/host.h"
+
+namespace ostrand {
+
+namespace {
+
+int FdOf(void* context) {
+  return static_cast<int>(reinterpret_cast<std::intptr_t>(context));
+}
+
+std::size_t ReadAt(void* context, std::uint64_t pos, unsigned char* out, std::size_t n) {
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t got =
+        ::pread(FdOf(context), out + done, n - done, static_cast<off_t>(pos + done));
+    if (got > 0) {
+      done += static_cast<std::size_t>(got);
+    } else if (got < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;  // end of file, or an error: both read as "no more bytes"
+    }
+  }
+  return done;
+}
+
+void Close(void* context) {
+  ::close(FdOf(context));
+}
+
+}  // namespace
+
+bool OpenHostFile(const std::string& path, ByteSource& source, std::string* error) {
+  if (path.empty()) {
+    if (error != nullptr)
+      *error = "empty path";
+    return false;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (error != nullptr)
+      *error = std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (error != nullptr)
+      *error = S_ISDIR(info.st_mode) ? "is a directory" : "not a regular file";
+    ::close(fd);
+    return false;
+  }
+  source = {};
+  source.readAt = ReadAt;
+  source.close = Close;
+  source.context = reinterpret_cast<void*>(static_cast<std::intptr_t>(fd));
+  return true;
+}
+
+std::string ResolveHostName(const std::string& name) {
+  if (name.empty())
+    return {};
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
+    return {};
+  std::string text;
+  char buffer[INET_ADDRSTRLEN];
+  const auto* address = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+  if (::inet_ntop(AF_INET, &address->sin_addr, buffer, sizeof buffer) != nullptr)
+    text = buffer;
+  ::freeaddrinfo(found);
+  return text;
+}
+
+}  // namespace ostrand
