@@ -9,6 +9,7 @@ namespace {
 
 struct State {
   std::map<std::string, std::shared_ptr<const std::string>> files;
+  int openCalls = 0;
   std::map<std::string, std::string> resolver;
   int resolverCalls = 0;
   std::int32_t tableResult = 0;
@@ -57,6 +58,9 @@ void SetFile(const std::string& path, std::string content) {
 }
 void RemoveFile(const std::string& path) {
   S().files.erase(path);
+}
+int OpenCalls() {
+  return S().openCalls;
 }
 
 void SetResolver(std::map<std::string, std::string> answers) {
@@ -129,6 +133,7 @@ void PutPort(unsigned char field[4], int port) {
 namespace ostrand {
 
 bool OpenHostFile(const std::string& path, ByteSource& source, std::string* error) {
+  ++fake::S().openCalls;
   const auto found = fake::S().files.find(path);
   if (path.empty() || found == fake::S().files.end()) {
     if (error != nullptr)

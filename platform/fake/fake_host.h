@@ -19,6 +19,8 @@ void Reset();
 // A file that OpenHostFile opens under exactly this path.
 void SetFile(const std::string& path, std::string content);
 void RemoveFile(const std::string& path);
+// How many times OpenHostFile was asked, for any path.
+int OpenCalls();
 
 // What ResolveHostName answers; names not in the map fail. Each call is counted.
 void SetResolver(std::map<std::string, std::string> answers);
