@@ -27,7 +27,7 @@ View ViewAt(DbFile& file, std::int64_t pos) {
   if (file.source.readAt == nullptr)
     return {};
   if (!file.blocks)
-    file.blocks = std::make_unique<std::array<DbFile::Block, DbFile::kBlockCount>>();
+    file.blocks = std::make_unique_for_overwrite<std::array<DbFile::Block, DbFile::kBlockCount>>();
   const auto index = static_cast<std::int64_t>(upos / DbFile::kBlockSize);
   const auto offset = static_cast<std::size_t>(upos % DbFile::kBlockSize);
   DbFile::Block* slot = nullptr;
@@ -102,15 +102,7 @@ void CloseFile(DbFile& file) {
   file.blocks.reset();
 }
 
-void SeekFile(DbFile& file, SeekOrigin origin, std::int32_t distance) {
-  ++file.operations;
-  const std::int64_t base = origin == SeekOrigin::Start ? 0 : file.position;
-  const std::int64_t target = base + distance;
-  if (target >= 0)
-    file.position = target;
-}
-
-int ReadFileBytes(DbFile& file, unsigned char* out, int n) {
+int ReadFileBytesFromHost(DbFile& file, unsigned char* out, int n) {
   ++file.operations;
   int copied = 0;
   while (copied < n) {

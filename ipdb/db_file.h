@@ -16,7 +16,7 @@ enum class SeekOrigin { Start, Current };
 
 struct DbFile {
   static constexpr std::size_t kBlockSize = 4096;
-  static constexpr std::size_t kBlockCount = 8;
+  static constexpr std::size_t kBlockCount = 16;
   struct Block {
     std::int64_t index = -1;
     std::size_t length = 0;
@@ -57,11 +57,33 @@ void CloseFile(DbFile& file);
 
 // Moves the position; a move that would make it negative is refused and
 // leaves the position where it was. Past the end is allowed.
-void SeekFile(DbFile& file, SeekOrigin origin, std::int32_t distance);
+inline void SeekFile(DbFile& file, SeekOrigin origin, std::int32_t distance) {
+  ++file.operations;
+  const std::int64_t target = (origin == SeekOrigin::Start ? 0 : file.position) + distance;
+  if (target >= 0)
+    file.position = target;
+}
+
+int ReadFileBytesFromHost(DbFile& file, unsigned char* out, int n);
 
 // Copies up to n bytes from the position and advances by the number copied;
 // fewer at the end of the file.
-int ReadFileBytes(DbFile& file, unsigned char* out, int n);
+inline int ReadFileBytes(DbFile& file, unsigned char* out, int n) {
+  if (file.source.bytes == nullptr)
+    return ReadFileBytesFromHost(file, out, n);
+  // In memory, the hot path of every lookup: a few bytes copied in place.
+  ++file.operations;
+  const auto pos = static_cast<std::uint64_t>(file.position);
+  if (pos >= file.source.size || n <= 0)
+    return 0;
+  const std::uint64_t left = file.source.size - pos;
+  const int take = static_cast<std::uint64_t>(n) < left ? n : static_cast<int>(left);
+  const unsigned char* from = file.source.bytes + pos;
+  for (int i = 0; i < take; ++i)
+    out[i] = from[i];
+  file.position += take;
+  return take;
+}
 
 // The bytes from the position up to the first 0x00 or 0x1A or the end of the
 // file. A byte of 0x80 or more takes the byte after it along as one

@@ -17,9 +17,9 @@ std::int32_t AsFilePosition(std::int64_t position) {
 
 std::int64_t ReadRecordStart(DbFile& file, std::int64_t first, std::int64_t k) {
   SeekFile(file, SeekOrigin::Start, AsFilePosition(first + (k - 1) * kIndexRecordSize));
-  unsigned char bytes[kIndexRecordSize];
-  const int got = ReadFileBytes(file, bytes, kIndexRecordSize);
-  return BytesToIpNumber(Bytes(bytes, static_cast<std::size_t>(got < 4 ? got : 4)));
+  unsigned char bytes[4];
+  const int got = ReadFileBytes(file, bytes, 4);  // the start; the offset is not needed here
+  return BytesToIpNumber(Bytes(bytes, static_cast<std::size_t>(got)));
 }
 
 // Cuts the address before its first ':' (never inside a double-byte character).
@@ -45,22 +45,35 @@ std::string DefaultDatabasePath() {
 #endif
 }
 
-std::int32_t FindIndexRecord(DbFile& file, std::int64_t firstIndexOffset, std::int64_t lo,
-                             std::int64_t hi, std::int64_t ip) {
+namespace {
+
+// The search below an upper bound whose start is known to lie above ip: at
+// every level only the midpoint needs reading.
+std::int32_t FindBelowUpperBound(DbFile& file, std::int64_t first, std::int64_t lo, std::int64_t hi,
+                                 std::int64_t ip) {
   const std::int64_t mid = (lo + hi) / 2;
-  // The upper bound is tested before an adjacent pair gives its lower bound:
-  // with two records, an address inside the second one's range must find it.
-  // For every other count this only repeats a test the caller has made.
-  if (ip >= ReadRecordStart(file, firstIndexOffset, hi))
-    return static_cast<std::int32_t>(hi);
   if (mid == lo)
     return static_cast<std::int32_t>(lo);
-  const std::int64_t s = ReadRecordStart(file, firstIndexOffset, mid);
+  const std::int64_t s = ReadRecordStart(file, first, mid);
   if (ip < s)
-    return FindIndexRecord(file, firstIndexOffset, lo, mid, ip);
+    return FindBelowUpperBound(file, first, lo, mid, ip);
   if (ip > s)
-    return FindIndexRecord(file, firstIndexOffset, mid, hi, ip);
+    return FindBelowUpperBound(file, first, mid, hi, ip);
   return static_cast<std::int32_t>(mid);
+}
+
+}  // namespace
+
+std::int32_t FindIndexRecord(DbFile& file, std::int64_t firstIndexOffset, std::int64_t lo,
+                             std::int64_t hi, std::int64_t ip) {
+  // The upper bound is tested first, also before an adjacent pair would give
+  // its lower bound: with two records, an address inside the second one's
+  // range must find it. Below it, every deeper level knows ip lies under its
+  // own upper bound (the midpoint just read, or the same bound), so re-reading
+  // that bound could never change the answer.
+  if (ip >= ReadRecordStart(file, firstIndexOffset, hi))
+    return static_cast<std::int32_t>(hi);
+  return FindBelowUpperBound(file, firstIndexOffset, lo, hi, ip);
 }
 
 std::string LookupLocationIn(DbFile& file, std::string& address) {

@@ -1,7 +1,5 @@
 #include "ipdb/numbers.h"
 
-#include <vector>
-
 #include "platform/host.h"
 
 namespace ostrand {

@@ -1,7 +1,7 @@
 #include "ipdb/record_reader.h"
 
 #include <cstring>
-#include <vector>
+#include <string_view>
 
 #include "ipdb/numbers.h"
 
@@ -42,41 +42,38 @@ std::string ReadTextAtTarget(DbFile& file, std::int32_t target) {
   return ReadFileText(file);
 }
 
-bool IsBlankAt(const std::string& s, std::size_t i, std::size_t charLength) {
-  if (charLength == 1)
-    return s[i] == ' ';
-  return static_cast<unsigned char>(s[i]) == 0xA1 && static_cast<unsigned char>(s[i + 1]) == 0xA1;
-}
-
 // The area text with blanks (ASCII or the full-width GBK space) trimmed and
 // ASCII letters upper-cased, compared with the placeholder.
 bool IsPlaceholderArea(const std::string& area) {
-  struct Char {
-    std::size_t at, length;
-  };
-  std::vector<Char> chars;
+  // One pass over the characters: where the first non-blank one starts and
+  // where the last non-blank one ends.
+  std::size_t first = area.size();
+  std::size_t end = 0;
   for (std::size_t i = 0; i < area.size();) {
-    const std::size_t length =
-        static_cast<unsigned char>(area[i]) >= 0x80 && i + 1 < area.size() ? 2 : 1;
-    chars.push_back({i, length});
+    const bool pair = static_cast<unsigned char>(area[i]) >= 0x80 && i + 1 < area.size();
+    const std::size_t length = pair ? 2 : 1;
+    const bool blank = pair ? (static_cast<unsigned char>(area[i]) == 0xA1 &&
+                               static_cast<unsigned char>(area[i + 1]) == 0xA1)
+                            : area[i] == ' ';
+    if (!blank) {
+      if (first == area.size())
+        first = i;
+      end = i + length;
+    }
     i += length;
   }
-  std::size_t first = 0;
-  std::size_t last = chars.size();
-  while (first < last && IsBlankAt(area, chars[first].at, chars[first].length))
-    ++first;
-  while (last > first && IsBlankAt(area, chars[last - 1].at, chars[last - 1].length))
-    --last;
-  std::string t;
-  for (std::size_t c = first; c < last; ++c) {
-    for (std::size_t k = 0; k < chars[c].length; ++k) {
-      char b = area[chars[c].at + k];
-      if (chars[c].length == 1 && b >= 'a' && b <= 'z')
-        b = static_cast<char>(b - 'a' + 'A');
-      t.push_back(b);
-    }
+  const std::string_view placeholder = AreaPlaceholder;
+  if (first >= end || end - first != placeholder.size())
+    return false;
+  for (std::size_t k = 0; k < placeholder.size(); ++k) {
+    char b = area[first + k];
+    // The placeholder is ASCII, so any byte of a double-byte character differs.
+    if (b >= 'a' && b <= 'z')
+      b = static_cast<char>(b - 'a' + 'A');
+    if (b != placeholder[k])
+      return false;
   }
-  return t == AreaPlaceholder;
+  return true;
 }
 
 }  // namespace
