@@ -21,4 +21,13 @@ struct WhereOptions {
 CLI::App* AddWhereCommand(CLI::App& app, WhereOptions& options);
 int RunWhere(const WhereOptions& options);
 
+struct ListOptions {
+  std::string format = "table";  // table, tsv or json
+  std::string db;
+  bool all = false;
+  bool raw = false;
+};
+CLI::App* AddListCommand(CLI::App& app, ListOptions& options);
+int RunList(const ListOptions& options);
+
 }  // namespace ostrand::cli

@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   WhereOptions whereOptions;
   CLI::App* where = AddWhereCommand(app, whereOptions);
+  ListOptions listOptions;
+  CLI::App* list = AddListCommand(app, listOptions);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -23,5 +25,7 @@ int main(int argc, char** argv) {
   }
   if (*where)
     return RunWhere(whereOptions);
+  if (*list)
+    return RunList(listOptions);
   return kUsage;
 }
