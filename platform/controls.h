@@ -74,4 +74,10 @@ void PopUpListMenu(int x, int y);
 // A task-modal message box with only OK and no icon; returns when closed.
 void ShowMessageBox(const std::string& text, const std::string& caption);
 
+// ---- Site link ----------------------------------------------------------------
+
+// Hands a web address to the user's browser; true when a program accepted it.
+// Returns without waiting for the browser.
+bool OpenLinkTarget(const std::string& address);
+
 }  // namespace ostrand::ui

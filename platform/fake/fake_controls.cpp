@@ -109,4 +109,9 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   Controls().messageBoxes.push_back({text, caption});
 }
 
+bool OpenLinkTarget(const std::string& address) {
+  Controls().openedLinks.push_back(address);
+  return Controls().openLinkResult;
+}
+
 }  // namespace ostrand::ui

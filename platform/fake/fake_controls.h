@@ -60,6 +60,10 @@ struct ControlsState {
   // Runs while the popup is open, as the user would choose an item.
   std::function<void()> onPopup;
   std::vector<MessageBoxRecord> messageBoxes;
+
+  // OpenLinkTarget records each address and answers with openLinkResult.
+  std::vector<std::string> openedLinks;
+  bool openLinkResult = true;
 };
 
 ControlsState& Controls();
