@@ -2,10 +2,12 @@
 // program. Texts are GBK here and UTF-8 only where they reach Qt.
 #include <QAction>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QUrl>
 #include <QWindow>
 
 #include <utility>
@@ -188,6 +190,13 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   QMessageBox box(QMessageBox::NoIcon, qt::ToQt(caption), qt::ToQt(text), QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
+}
+
+bool OpenLinkTarget(const std::string& address) {
+  if (address.empty())
+    return false;
+  // The desktop's default browser; Qt returns once the launcher has taken it.
+  return QDesktopServices::openUrl(QUrl(qt::ToQt(address)));
 }
 
 }  // namespace ostrand::ui
