@@ -1,25 +1,13 @@
 #include "app/qt/site_link.h"
 
-#include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QUrl>
 #include <QWindow>
 
 #include "app/site_link.h"
 #include "app/texts.h"
+#include "platform/controls.h"
 #include "platform/text.h"
-
-namespace ostrand {
-
-bool OpenLinkTarget() {
-  const std::string address = texts::kSiteAddress;
-  if (address.empty())
-    return false;
-  return QDesktopServices::openUrl(QUrl(QString::fromStdString(GbkToUtf8(address))));
-}
-
-}  // namespace ostrand
 
 namespace ostrand::qtapp {
 
@@ -100,7 +88,7 @@ void SiteLink::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
     return;
   }
-  visited_ = OpenLinkTarget();
+  visited_ = ui::OpenLinkTarget(texts::kSiteAddress);
   update();
   event->accept();
 }

@@ -3,14 +3,6 @@
 
 #include <QWidget>
 
-namespace ostrand {
-
-// Hands the maker's address to the desktop's default browser; true when it
-// was accepted.
-bool OpenLinkTarget();
-
-}  // namespace ostrand
-
 namespace ostrand::qtapp {
 
 // The caption drawn centred like a web link, in the colour of its state:
