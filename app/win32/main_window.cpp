@@ -149,12 +149,15 @@ HFONT MakeListFont() {
   LOGFONTW font{};
   font.lfHeight = -14;
   font.lfWeight = FW_NORMAL;
+  // The rows are Chinese on every system: ask for a typeface of the Chinese
+  // character set rather than of the system's default one, which on a
+  // non-Chinese Windows has no Chinese characters.
   font.lfCharSet = GB2312_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = PROOF_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  return CreateFontIndirectW(&font);  // no face name: the system picks one
+  return CreateFontIndirectW(&font);  // no face name: the system picks one for the set
 }
 
 bool SetUpConnectionList(HWND list, MainWindowState& state) {

@@ -355,6 +355,9 @@ TEST_F(WindowTest, ConnectionListSettingsAndColumns) {
   EXPECT_EQ(font.lfQuality, PROOF_QUALITY);
   EXPECT_EQ(font.lfItalic | font.lfUnderline | font.lfStrikeOut, 0);
   EXPECT_EQ(font.lfFaceName[0], L'\0');
+  // The character set, not the system's default one, makes the system pick a
+  // typeface with Chinese characters on every Windows.
+  EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
 
   const wchar_t* titles[] = {L"进程",       L"本地IP_端口", L"远程IP_端口",
                              L"远程服务器", L"状态",        L"PID"};
