@@ -28,4 +28,4 @@ linux_packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark
   libcli11-dev nlohmann-json3-dev qt6-base-dev iproute2)
 # What the Windows cross build and its tests under Wine need.
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest
-  wine wine64 xvfb xauth fonts-wqy-microhei)
+  wine wine64 fonts-wine xvfb xauth fonts-wqy-microhei)
