@@ -29,3 +29,5 @@ linux_packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark
 # What the Windows cross build and its tests under Wine need.
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest
   wine wine64 fonts-wine xvfb xauth fonts-wqy-microhei)
+# The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
+fuzz_packages=(clang libclang-rt-14-dev)
