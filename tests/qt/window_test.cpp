@@ -52,18 +52,16 @@ fake::TcpRow Row(std::int32_t state, std::array<unsigned char, 4> local, int loc
 // Runs act on the first top-level widget that find returns, from the event
 // loop of whatever modal loop is running by then. Gives up after 5 s.
 void WhenShown(std::function<QWidget*()> find, std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
-  auto* waited = new int(0);
-  QObject::connect(timer, &QTimer::timeout, [=] {
+  // A watch still waiting when the tests end goes with the application.
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, [=, waited = 0]() mutable {
     if (QWidget* shown = find()) {
       timer->stop();
       timer->deleteLater();
-      delete waited;
       act(shown);
-    } else if (++*waited > 500) {
+    } else if (++waited > 500) {
       timer->stop();
       timer->deleteLater();
-      delete waited;
     }
   });
   timer->start(10);
