@@ -20,27 +20,36 @@ CLI::App* AddWhereCommand(CLI::App& app, WhereOptions& options) {
 
 int RunWhere(const WhereOptions& options) {
   const std::string path = options.db.empty() ? DefaultDatabasePath() : options.db;
-  // One read of the whole file answers every address with the same texts as
-  // a per-lookup open would, at a fraction of the cost.
-  std::string content;
   std::string error;
-  if (!ReadWholeFile(path, content, &error)) {
+  DbFile db = OpenFileForReading(path, &error);
+  if (!db.IsOpen()) {
     std::cerr << "ostrand-cli: cannot read the location database " << path << ": "
               << GbkToUtf8(error) << "\n";
     return kFailure;
   }
-  if (content.size() < 8) {
-    std::cerr << "ostrand-cli: " << path << " is not a location database (" << content.size()
-              << " bytes, shorter than its header)\n";
+  unsigned char header[8];
+  if (ReadFileBytes(db, header, 8) < 8) {
+    std::cerr << "ostrand-cli: " << path
+              << " is not a location database: it is shorter than its 8-byte header\n";
     return kFailure;
   }
-  DbFile db =
-      OpenMemoryFile(reinterpret_cast<const unsigned char*>(content.data()), content.size());
+  // A few lookups read only the blocks they touch; a long stream of them is
+  // cheaper from one copy of the whole file in memory. Both give the same
+  // texts.
+  constexpr std::size_t kLookupsBeforeLoading = 256;
+  std::size_t lookups = 0;
+  std::string content;
+  auto lookUp = [&](std::string& address) {
+    if (++lookups == kLookupsBeforeLoading && ReadWholeFile(path, content)) {
+      db = OpenMemoryFile(reinterpret_cast<const unsigned char*>(content.data()), content.size());
+    }
+    return LookupLocationIn(db, address);
+  };
 
   std::ostream& out = std::cout;
   auto answer = [&](const std::string& given) {
     std::string address = options.raw ? given : Utf8ToGbk(given);
-    const std::string location = LookupLocationIn(db, address);
+    const std::string location = lookUp(address);
     out << OneLine(given) << '\t' << ForTerminal(location, options.raw) << '\n';
   };
 

@@ -161,16 +161,22 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string* e
   DbFile file = OpenFileForReading(path, error);
   if (!file.IsOpen())
     return false;
-  content.clear();
-  std::uint64_t pos = 0;
-  unsigned char chunk[1 << 16];
+  // Sized from the host's answer at open (one byte more shows a file that
+  // grew meanwhile), so the content is neither copied on growth nor read in
+  // more system calls than it takes.
+  content.resize(file.source.size > 0 ? static_cast<std::size_t>(file.source.size) + 1 : 1 << 20);
+  std::size_t pos = 0;
   for (;;) {
-    const std::size_t got = file.source.readAt(file.source.context, pos, chunk, sizeof chunk);
+    if (pos == content.size())
+      content.resize(content.size() * 2);
+    const std::size_t got = file.source.readAt(
+        file.source.context, pos, reinterpret_cast<unsigned char*>(content.data()) + pos,
+        content.size() - pos);
     if (got == 0)
       break;
-    content.append(reinterpret_cast<const char*>(chunk), got);
     pos += got;
   }
+  content.resize(pos);
   return true;
 }
 

@@ -19,7 +19,8 @@ namespace ostrand {
 // One readable file as the database reader sees it. Reads are positional
 // (`readAt`), so the reader keeps its own position and a host file is never
 // seeked. A source whose whole content lies in memory sets `bytes` and `size`
-// instead and leaves `readAt` empty.
+// instead and leaves `readAt` empty. A host file may give its size at open in
+// `size` as a hint; its reads alone say where it ends.
 struct ByteSource {
   // Copies up to n bytes from absolute offset pos into out and returns how
   // many it copied; fewer than n only at the end of the file, 0 past it.

@@ -59,6 +59,7 @@ bool OpenHostFile(const std::string& path, ByteSource& source, std::string* erro
   source.readAt = ReadAt;
   source.close = Close;
   source.context = reinterpret_cast<void*>(static_cast<std::intptr_t>(fd));
+  source.size = static_cast<std::uint64_t>(info.st_size);
   return true;
 }
 

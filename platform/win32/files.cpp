@@ -70,6 +70,9 @@ bool OpenHostFile(const std::string& path, ByteSource& source, std::string* erro
   source.readAt = ReadAt;
   source.close = Close;
   source.context = file;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0)
+    source.size = static_cast<std::uint64_t>(size.QuadPart);
   return true;
 }
 

@@ -131,3 +131,23 @@ TEST(DbFileOpen, MissingAndEmptyPathsDoNotOpen) {
 
 }  // namespace
 }  // namespace ostrand
+
+namespace ostrand {
+namespace {
+
+TEST(ReadWholeFile, GrowsPastItsFirstGuessWhenTheHostGivesNoSize) {
+  fake::Reset();
+  std::string content(3 * (1 << 20) + 5, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i)
+    content[i] = static_cast<char>(i * 131 % 251);
+  fake::SetFile("big", content);
+  std::string read;
+  ASSERT_TRUE(ReadWholeFile("big", read));
+  EXPECT_EQ(read, content);
+  fake::SetFile("empty", "");
+  ASSERT_TRUE(ReadWholeFile("empty", read));
+  EXPECT_EQ(read, "");
+}
+
+}  // namespace
+}  // namespace ostrand
