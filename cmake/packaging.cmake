@@ -17,10 +17,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.quenlor.example/")
-# Library dependencies (Qt 6, libstdc++) as dpkg-shlibdeps finds them.
+# Library dependencies (Qt 6 with its xcb platform plugin, libstdc++) as
+# dpkg-shlibdeps finds them; needs dpkg-dev and file.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window needs a platform plugin (xcb) that no library pulls in.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 include(CPack)
