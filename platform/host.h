@@ -38,7 +38,8 @@ struct ByteSource {
 bool OpenHostFile(const std::string& path, ByteSource& source, std::string* error = nullptr);
 
 // Dotted text of the first IPv4 address the system resolver gives for name,
-// or the empty text when resolution fails.
+// or the empty text when resolution fails. A name that cannot be a DNS name
+// (platform/host_names.h) fails without asking the system.
 std::string ResolveHostName(const std::string& name);
 
 // ---- Connections and processes ----------------------------------------------

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/host.h"
+#include "platform/host_names.h"
 
 namespace ostrand {
 
@@ -42,7 +43,9 @@ bool OpenHostFile(const std::string& path, ByteSource& source, std::string* erro
       *error = "empty path";
     return false;
   }
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
+  // come; the open must return before the type can be checked.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (error != nullptr)
       *error = std::strerror(errno);
@@ -55,6 +58,7 @@ bool OpenHostFile(const std::string& path, ByteSource& source, std::string* erro
     ::close(fd);
     return false;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   source = {};
   source.readAt = ReadAt;
   source.close = Close;
@@ -64,7 +68,7 @@ bool OpenHostFile(const std::string& path, ByteSource& source, std::string* erro
 }
 
 std::string ResolveHostName(const std::string& name) {
-  if (name.empty())
+  if (!CanBeHostName(name))
     return {};
   addrinfo hints{};
   hints.ai_family = AF_INET;

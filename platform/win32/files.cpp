@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/host.h"
+#include "platform/host_names.h"
 #include "platform/win32/wide.h"
 
 namespace ostrand {
@@ -77,7 +78,7 @@ bool OpenHostFile(const std::string& path, ByteSource& source, std::string* erro
 }
 
 std::string ResolveHostName(const std::string& name) {
-  if (name.empty())
+  if (!CanBeHostName(name))
     return {};
   static const bool started = [] {
     WSADATA data;
