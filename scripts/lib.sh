@@ -25,7 +25,7 @@ ensure_packages() {
 
 # What building and testing the native programs needs.
 linux_packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev qt6-base-dev iproute2 locales)
+  libcli11-dev nlohmann-json3-dev qt6-base-dev fonts-dejavu-core iproute2 locales)
 # What the Windows cross build and its tests under Wine need.
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest
   wine wine64 fonts-wine xvfb xauth fonts-wqy-microhei)
