@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -148,8 +150,8 @@ std::vector<DamagedFile> BadHeaders(const MappedDatabase& db) {
       {INT32_MAX, INT32_MAX},      // one record, far past the end
       {size, size},                // one record, just past the end
       {-7, last},                  // the index starts at a negative position
-      {-1, -1},                    //
-      {INT32_MIN, INT32_MIN},      //
+      {-1, -1},                    // one record just before the file
+      {INT32_MIN, INT32_MIN},      // one record at the most negative position
       {INT32_MIN + 7, INT32_MIN},  // count 0 at the bottom
       {0, last},                   // the header read as an index
       {first + 3, last + 3},       // index entries read out of step
