@@ -58,7 +58,8 @@ bool OpenHostFile(const std::string& path, ByteSource& source, std::string* erro
     ::close(fd);
     return false;
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // O_NONBLOCK stays: reads of a regular file ignore it, and every lookup
+  // opens the file, so two more system calls to clear it would cost each one.
   source = {};
   source.readAt = ReadAt;
   source.close = Close;
