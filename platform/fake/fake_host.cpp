@@ -128,6 +128,18 @@ void PutPort(unsigned char field[4], int port) {
   field[3] = 0;
 }
 
+TcpRow Connection(std::int32_t state, std::array<unsigned char, 4> local, int localPort,
+                  std::array<unsigned char, 4> remote, int remotePort, std::int32_t pid) {
+  TcpRow row;
+  row.state = state;
+  std::memcpy(row.local, local.data(), 4);
+  PutPort(row.localPort, localPort);
+  std::memcpy(row.remote, remote.data(), 4);
+  PutPort(row.remotePort, remotePort);
+  row.pid = pid;
+  return row;
+}
+
 }  // namespace ostrand::fake
 
 namespace ostrand {

@@ -3,6 +3,7 @@
 // the real machine.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -56,5 +57,8 @@ struct TcpRow {
 std::vector<unsigned char> MakeTcpTable(const std::vector<TcpRow>& rows);
 // A port field as the host stores it: network byte order in the first two bytes.
 void PutPort(unsigned char field[4], int port);
+// One row of the table from its parts, ports as numbers.
+TcpRow Connection(std::int32_t state, std::array<unsigned char, 4> local, int localPort,
+                  std::array<unsigned char, 4> remote, int remotePort, std::int32_t pid);
 
 }  // namespace ostrand::fake

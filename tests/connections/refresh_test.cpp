@@ -19,17 +19,7 @@ namespace {
 
 using Cells = std::array<std::string, 6>;  // UTF-8, for readable expectations
 
-fake::TcpRow Row(std::int32_t state, std::array<unsigned char, 4> local, int localPort,
-                 std::array<unsigned char, 4> remote, int remotePort, std::int32_t pid) {
-  fake::TcpRow row;
-  row.state = state;
-  std::copy(local.begin(), local.end(), row.local);
-  fake::PutPort(row.localPort, localPort);
-  std::copy(remote.begin(), remote.end(), row.remote);
-  fake::PutPort(row.remotePort, remotePort);
-  row.pid = pid;
-  return row;
-}
+constexpr auto& Row = fake::Connection;
 
 std::vector<Cells> ListedRows() {
   std::vector<Cells> rows;

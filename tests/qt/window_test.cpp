@@ -37,17 +37,7 @@ using qt::ConnectionListView;
 using qtapp::SiteLink;
 using Cells = std::array<QString, 6>;
 
-fake::TcpRow Row(std::int32_t state, std::array<unsigned char, 4> local, int localPort,
-                 std::array<unsigned char, 4> remote, int remotePort, std::int32_t pid) {
-  fake::TcpRow row;
-  row.state = state;
-  std::copy(local.begin(), local.end(), row.local);
-  fake::PutPort(row.localPort, localPort);
-  std::copy(remote.begin(), remote.end(), row.remote);
-  fake::PutPort(row.remotePort, remotePort);
-  row.pid = pid;
-  return row;
-}
+constexpr auto& Row = fake::Connection;
 
 // Runs act on the first top-level widget that find returns, from the event
 // loop of whatever modal loop is running by then. Gives up after 5 s.

@@ -20,19 +20,8 @@
 
 namespace {
 
-using ostrand::fake::TcpRow;
 
-TcpRow Connection(std::int32_t state, std::array<unsigned char, 4> local, int localPort,
-                  std::array<unsigned char, 4> remote, int remotePort, std::int32_t pid) {
-  TcpRow row;
-  row.state = state;
-  std::copy(local.begin(), local.end(), row.local);
-  ostrand::fake::PutPort(row.localPort, localPort);
-  std::copy(remote.begin(), remote.end(), row.remote);
-  ostrand::fake::PutPort(row.remotePort, remotePort);
-  row.pid = pid;
-  return row;
-}
+constexpr auto& Connection = ostrand::fake::Connection;
 
 void SetUpFixture() {
   std::ifstream database("QQWry.dat", std::ios::binary);

@@ -112,17 +112,7 @@ std::vector<std::wstring> Column(HWND list, int column) {
   return texts;
 }
 
-fake::TcpRow Connection(std::int32_t state, std::array<unsigned char, 4> local, int localPort,
-                        std::array<unsigned char, 4> remote, int remotePort, std::int32_t pid) {
-  fake::TcpRow row;
-  row.state = state;
-  std::copy(local.begin(), local.end(), row.local);
-  fake::PutPort(row.localPort, localPort);
-  std::copy(remote.begin(), remote.end(), row.remote);
-  fake::PutPort(row.remotePort, remotePort);
-  row.pid = pid;
-  return row;
-}
+constexpr auto& Connection = fake::Connection;
 
 void MouseClickAt(POINT screen, DWORD down, DWORD up) {
   SetCursorPos(screen.x, screen.y);
