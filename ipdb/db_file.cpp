@@ -28,6 +28,13 @@ View ViewAt(DbFile& file, std::int64_t pos) {
     return {};
   if (!file.blocks)
     file.blocks = std::make_unique_for_overwrite<std::array<DbFile::Block, DbFile::kBlockCount>>();
+  if (!file.cacheBlocks) {
+    constexpr std::size_t kTextChunk = 64;
+    DbFile::Block& scratch = (*file.blocks)[0];
+    scratch.index = -1;
+    scratch.length = file.source.readAt(file.source.context, upos, scratch.data, kTextChunk);
+    return {scratch.data, scratch.length};
+  }
   const auto index = static_cast<std::int64_t>(upos / DbFile::kBlockSize);
   const auto offset = static_cast<std::size_t>(upos % DbFile::kBlockSize);
   DbFile::Block* slot = nullptr;
@@ -104,6 +111,15 @@ void CloseFile(DbFile& file) {
 
 int ReadFileBytesFromHost(DbFile& file, unsigned char* out, int n) {
   ++file.operations;
+  if (!file.cacheBlocks) {
+    if (file.position < 0 || n <= 0 || file.source.readAt == nullptr)
+      return 0;
+    const std::size_t got =
+        file.source.readAt(file.source.context, static_cast<std::uint64_t>(file.position), out,
+                           static_cast<std::size_t>(n));
+    file.position += static_cast<std::int64_t>(got);
+    return static_cast<int>(got);
+  }
   int copied = 0;
   while (copied < n) {
     const View view = ViewAt(file, file.position);

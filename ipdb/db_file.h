@@ -33,6 +33,10 @@ struct DbFile {
   // lookup (most of them near each other) cost few system calls.
   std::unique_ptr<std::array<Block, kBlockCount>> blocks;
   std::uint64_t useClock = 0;
+  // Without the cache, every read is one positional read of just the bytes
+  // asked for (texts in small chunks): the baseline the cache is measured
+  // against.
+  bool cacheBlocks = true;
 
   DbFile() = default;
   DbFile(DbFile&& other) noexcept;

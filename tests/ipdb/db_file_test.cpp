@@ -10,7 +10,7 @@ namespace {
 
 // The same reads must give the same results whether the bytes lie in memory
 // or come from a host file through cached blocks.
-enum class Source { Memory, HostFile };
+enum class Source { Memory, HostFile, HostFileUncached };
 
 class DbFileTest : public ::testing::TestWithParam<Source> {
  protected:
@@ -22,7 +22,9 @@ class DbFileTest : public ::testing::TestWithParam<Source> {
     }
     fake::Reset();
     fake::SetFile("db", content_);
-    return OpenFileForReading("db");
+    DbFile file = OpenFileForReading("db");
+    file.cacheBlocks = GetParam() == Source::HostFile;
+    return file;
   }
   std::string content_;
 };
@@ -112,9 +114,18 @@ TEST_P(DbFileTest, ReadsAndTextsAcrossBlockBoundaries) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sources, DbFileTest, ::testing::Values(Source::Memory, Source::HostFile),
+INSTANTIATE_TEST_SUITE_P(Sources, DbFileTest,
+                         ::testing::Values(Source::Memory, Source::HostFile,
+                                           Source::HostFileUncached),
                          [](const auto& info) {
-                           return info.param == Source::Memory ? "Memory" : "HostFile";
+                           switch (info.param) {
+                             case Source::Memory:
+                               return "Memory";
+                             case Source::HostFile:
+                               return "HostFile";
+                             default:
+                               return "HostFileUncached";
+                           }
                          });
 
 TEST(DbFileOpen, MissingAndEmptyPathsDoNotOpen) {
