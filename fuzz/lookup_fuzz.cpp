@@ -17,10 +17,10 @@
 
 namespace {
 
-// Header, search (the upper bound, then one midpoint per level, at most 31
-// levels for the 2^31 records a header can describe), the record, its end
-// address, and the record reader's redirections.
-constexpr std::uint64_t kMaxOperations = 2 + 2 + 2 * 31 + 2 + 2 + 19;
+// Header, search (the upper bound, then one midpoint per level: a header
+// describes fewer than 2^30 records, so at most 30 levels), the record, its
+// end address, and the record reader's redirections. A seek and a read each.
+constexpr std::uint64_t kMaxOperations = 2 + 2 + 2 * 30 + 2 + 2 + 19;
 
 }  // namespace
 
