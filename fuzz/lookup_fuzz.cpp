@@ -2,9 +2,9 @@
 // address, a line feed, then the database bytes.
 //
 // The same lookup runs over the bytes in memory and over a host file (read
-// through the block cache): both must give the same text after the same
-// number of file operations, and that number stays within what a search of
-// the largest index the header can describe needs.
+// through the block cache, and without it): all must give the same text
+// after the same number of file operations, and that number stays within
+// what a search of the largest index the header can describe needs.
 
 #include <cstddef>
 #include <cstdint>
@@ -48,11 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(inMemory == address.substr(0, inMemory.size()));
 
   fake::SetFile("fuzz.dat", std::string(reinterpret_cast<const char*>(db), dbSize));
-  DbFile host = OpenFileForReading("fuzz.dat");
-  FUZZ_CHECK(host.IsOpen());
-  std::string onHost = address;
-  FUZZ_CHECK(LookupLocationIn(host, onHost) == text);
-  FUZZ_CHECK(host.operations == memory.operations);
-  FUZZ_CHECK(onHost == inMemory);
+  for (const bool cacheBlocks : {true, false}) {
+    DbFile host = OpenFileForReading("fuzz.dat");
+    FUZZ_CHECK(host.IsOpen());
+    host.cacheBlocks = cacheBlocks;
+    std::string onHost = address;
+    FUZZ_CHECK(LookupLocationIn(host, onHost) == text);
+    FUZZ_CHECK(host.operations == memory.operations);
+    FUZZ_CHECK(onHost == inMemory);
+  }
   return 0;
 }
