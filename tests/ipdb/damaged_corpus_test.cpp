@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,10 @@ const Damage kDamages[] = {
     {"bad headers", BadHeaders},
     {"unterminated texts", UnterminatedTexts},
 };
+
+void PrintTo(const Damage& damage, std::ostream* out) {
+  *out << damage.name;
+}
 
 class DamagedCorpusTest : public ::testing::TestWithParam<Damage> {
  protected:
